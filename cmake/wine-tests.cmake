@@ -28,5 +28,5 @@ endfunction()
 function(qb_add_wine_script_test name script)
   add_test(NAME ${name} COMMAND bash ${script})
   set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 900
-    ENVIRONMENT "${QB_WINE_ENV};QB_WINE_FULL=${QB_WINE_FULL};QB_QBMAKE=${QB_NATIVE_QBMAKE};QB_INSTALL_EXE=$<TARGET_FILE:Install>")
+    ENVIRONMENT "${QB_WINE_ENV};QB_WINE_FULL=${QB_WINE_FULL};QB_QBMAKE=${QB_NATIVE_QBMAKE};QB_INSTALL_EXE=$<TARGET_FILE:Install>;QB_PLANTED_DLL=$<$<TARGET_EXISTS:planted>:$<TARGET_FILE:planted>>")
 endfunction()

@@ -10,6 +10,7 @@
 
 SetupState Setup;
 PackReader Packs;
+SettingsFile Settings;
 HICON__* HeaderImage = nullptr;
 
 namespace {
@@ -121,6 +122,7 @@ void RunSetup(const std::string& parameters) {
 }
 
 void EndSetup() {
+    closeSettings(Settings);
     if (HeaderImage) {
         DestroyIcon(HeaderImage);
         HeaderImage = nullptr;

@@ -5,12 +5,14 @@
 #include <string>
 
 #include "payload/pack_reader.h"
+#include "payload/settings_file.h"
 #include "setup/setup_state.h"
 
 struct HICON__;
 
 extern SetupState Setup;       // the one run-state record
 extern PackReader Packs;       // the one pack reader
+extern SettingsFile Settings;  // the one settings file open at a time
 extern HICON__* HeaderImage;   // image 1: the header icon (built in until the payload brings one)
 
 // The start-up error message; tests put a recorder in its place.

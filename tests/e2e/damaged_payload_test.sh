@@ -14,7 +14,7 @@ expect_error_box() {
   local pid=$!
   local id
   id="$(wait_window "Error - Copy File" 60)" || { kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; fail "$name: no error box"; }
-  screenshot "damaged-$name"
+  screenshot "damaged-$name" "$id"
   xdotool windowfocus --sync "$id" key Return 2>/dev/null || xdotool key Return
   for _ in $(seq 1 60); do kill -0 "$pid" 2>/dev/null || break; sleep 0.5; done
   if kill -0 "$pid" 2>/dev/null; then kill "$pid"; wait "$pid" 2>/dev/null; fail "$name: installer did not end after the error box"; fi

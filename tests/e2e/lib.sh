@@ -46,8 +46,9 @@ wait_window() {
   return 1
 }
 
+# Saves a picture of one window ($2, an X id) or of the whole display.
 screenshot() {
   local out="$QB_BUILD_DIR/screenshots/$1.png"
   mkdir -p "$(dirname "$out")"
-  xwd -root -silent | convert xwd:- "$out" && echo "screenshot: $out"
+  if [ -n "${2:-}" ]; then xwd -id "$2" -silent; else xwd -root -silent; fi | convert xwd:- "$out" && echo "screenshot: $out"
 }

@@ -86,16 +86,9 @@ struct GammaTable {
 };
 constexpr GammaTable kGamma;
 
-// Reads a gamma value; false when it does not fit in 32 bits.
-bool readGamma(BitReader& in, uint32_t& value) {
-    in.ensure(8);
-    GammaEntry e = kGamma.entries[in.peek(8)];
-    if (e.bits != 0) {
-        in.skip(e.bits);
-        value = e.value;
-        return true;
-    }
-    // The first four steps all continued: their value bits follow a leading 1.
+// The rest of a gamma code whose first four steps all continued.
+bool readLongGamma(BitReader& in, uint32_t& value) {
+    // Their value bits follow the leading 1.
     uint32_t byte = in.peek(8);
     uint32_t v = 16 | ((byte >> 4) & 8) | ((byte >> 3) & 4) | ((byte >> 2) & 2) | ((byte >> 1) & 1);
     in.skip(8);
@@ -108,6 +101,16 @@ bool readGamma(BitReader& in, uint32_t& value) {
         if ((pair & 1) == 0) break;
     }
     value = v;
+    return true;
+}
+
+// Reads a gamma value; false when it does not fit in 32 bits.
+inline bool readGamma(BitReader& in, uint32_t& value) {
+    in.ensure(8);
+    GammaEntry e = kGamma.entries[in.peek(8)];
+    if (e.bits == 0) return readLongGamma(in, value);
+    in.skip(e.bits);
+    value = e.value;
     return true;
 }
 
@@ -128,7 +131,7 @@ struct Output {
 };
 
 // Copies `length` bytes from `distance` back; the caller has checked both.
-void copyMatch(Output& out, size_t distance, size_t length) {
+inline void copyMatch(Output& out, size_t distance, size_t length) {
     uint8_t* op = out.pos;
     const uint8_t* src = op - distance;
     size_t room = size_t(out.bufferEnd - op);
@@ -144,7 +147,7 @@ void copyMatch(Output& out, size_t distance, size_t length) {
     }
 }
 
-BlockStatus checkedCopy(Output& out, uint64_t distance, uint64_t length) {
+inline BlockStatus checkedCopy(Output& out, uint64_t distance, uint64_t length) {
     if (distance == 0 || distance > uint64_t(out.pos - out.start)) return BlockStatus::BadDistance;
     if (length > uint64_t(out.limit - out.pos)) return BlockStatus::Overflow;
     copyMatch(out, size_t(distance), size_t(length));
@@ -206,7 +209,13 @@ BlockStatus decodeControl(BitReader& in, DecoderState& st, Output& out) {
         *out.pos++ = 0;
         return BlockStatus::Ok;
     }
-    return checkedCopy(out, v - 1, 1);
+    // A one-byte copy from distance 1 to 14.
+    size_t distance = v - 1;
+    if (distance > size_t(out.pos - out.start)) return BlockStatus::BadDistance;
+    if (out.pos == out.limit) return BlockStatus::Overflow;
+    *out.pos = out.pos[-std::ptrdiff_t(distance)];
+    ++out.pos;
+    return BlockStatus::Ok;
 }
 
 BlockStatus decodeStream(BitReader& in, Output& out) {
@@ -215,13 +224,17 @@ BlockStatus decodeStream(BitReader& in, Output& out) {
         if (in.avail < 32) in.refill();
         uint32_t top3 = in.peek(3);
         BlockStatus status = BlockStatus::Ok;
-        if (top3 >= 4) {  // 1: literal
+        if (top3 >= 4) {  // 1: literals, decoded in a run while they last
             if (st.literalBits == 0) return BlockStatus::NoLiteralWidth;
-            if (out.pos == out.limit) return BlockStatus::Overflow;
-            in.skip(1);
-            uint32_t v = in.peek(st.literalBits);
-            in.skip(st.literalBits);
-            *out.pos++ = uint8_t(v + st.literalOffset);
+            const unsigned width = st.literalBits + 1;  // the prefix bit and the value
+            const uint32_t mask = (1u << st.literalBits) - 1;
+            do {
+                if (out.pos == out.limit) return BlockStatus::Overflow;
+                uint32_t v = in.peek(width) & mask;
+                in.skip(width);
+                *out.pos++ = uint8_t(v + st.literalOffset);
+                if (in.avail < 9) in.refill();
+            } while (in.acc >> 63);
             continue;
         }
         if (top3 >= 2) {  // 01: phrase

@@ -5,8 +5,10 @@
 
 #include "../../res/resource_ids.h"
 #include "setup/command_line.h"
+#include "setup/installer_config_win32.h"
 #include "system/files_win32.h"
 #include "system/privileges_win32.h"
+#include "wizard/language_win32.h"
 
 SetupState Setup;
 PackReader Packs;
@@ -15,12 +17,10 @@ HICON__* HeaderImage = nullptr;
 
 namespace {
 
-// Shown before any language file has been read, so always in these words.
-const char kCopyErrorTitle[] = "Error - Copy File";
-const char kCopyErrorText[] = "Copying file(s) failed.";
-
+// Shown before any language file has been read, so always the built-in texts.
 void showStartupErrorBox() {
-    MessageBoxA(nullptr, kCopyErrorText, kCopyErrorTitle, MB_OK | MB_ICONERROR);
+    MessageBoxA(nullptr, stringEntryInfo(Requester_RQ6_Msg).defaultText, stringEntryInfo(Requester_RQ6_Titel).defaultText,
+                MB_OK | MB_ICONERROR);
 }
 
 // The administrator login window comes with the dialogs; until it exists the
@@ -93,6 +93,8 @@ bool StartUp(const std::string& parameters) {
         HeaderImage = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_HEADER),
                                                     IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
     }
+    Strings = StringTable{};
+    LanguageNumber = 0;
     Packs = PackReader{};
     Packs.fs = &windowsFileSystem();
     Packs.loginRetry = retryAfterLogin;
@@ -117,8 +119,11 @@ bool StartUp(const std::string& parameters) {
 
 void RunSetup(const std::string& parameters) {
     StartUp(parameters);
-    // Configuration, language, the pre-install checks and the two run modes
-    // follow here as they are built; until then the run ends after extraction.
+    ReadStartupConfig();
+    Setup.LanguageFile = chooseLanguageFile(Config.Language);
+    loadLanguageFile(Setup.SetupTmpDir + Setup.LanguageFile, Config.Titel, Config.Version);
+    // The pre-install checks and the two run modes follow here as they are
+    // built; until then the run ends once the language is loaded.
 }
 
 void EndSetup() {

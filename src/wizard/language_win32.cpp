@@ -104,6 +104,9 @@ std::string showLanguageChooser(const std::string& list) {
         DestroyWindow(window);
         return std::string();
     }
+    // The new font changed the field's height; sizing again makes the list
+    // end where it was meant to, 200 below the field's top.
+    MoveWindow(combo, 5, 5, 130, 200, FALSE);
     for (const LanguageEntry& entry : state.entries)
         SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(chooserItemText(entry).c_str()));
     SendMessageA(combo, CB_SETCURSEL, 0, 0);

@@ -1,6 +1,7 @@
 #include "wizard/string_table.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "setup/command_line.h"
 
@@ -161,7 +162,9 @@ std::vector<LanguageEntry> languageEntries(const std::string& list) {
 }
 
 std::string chooserItemText(const LanguageEntry& entry) {
-    return " " + entry.fileName.substr(0, entry.fileName.find('.'));
+    std::string item = " ";
+    item.append(entry.fileName, 0, entry.fileName.find('.'));
+    return item;
 }
 
 std::string matchLanguage(const std::string& list, uint16_t userLanguage, uint16_t& languageNumber) {

@@ -119,12 +119,6 @@ Decoded decode(const Bytes& block) {
     return decode(block, capacity);
 }
 
-Bytes repeated(const std::string& s, size_t times) {
-    Bytes out;
-    for (size_t i = 0; i < times; ++i) out.insert(out.end(), s.begin(), s.end());
-    return out;
-}
-
 Bytes concat(std::initializer_list<Bytes> parts) {
     Bytes out;
     for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());

@@ -31,7 +31,8 @@ const Case kCases[] = {
     {"/R:258", false, "", "", 2},
     {"/R:257", false, "", "", 1},
     {"/R:255", false, "", "", -1},
-    {"/R: \t-1", false, "", "", -1},
+    {"/R:\t-1", false, "", "", -1},
+    {"/R: 5", false, "", "", 0},            // a space ends the word: "/R:" then "5"
     {"/R:+7x", false, "", "", 7},
     {"\"\" /Q", false, "", "", 1},             // an empty quoted word ends the scan
     {"/P:a /P:b", false, "b", "", 1},          // a repeated option overwrites

@@ -75,6 +75,13 @@ std::string fakeStub() {
 
 const std::string kToolBytes = std::string("JC\x05\0\0\0binary\0\xFF tool", 20);
 
+// Text that compresses well, so that its entry is a compressed block.
+std::string bigText() {
+    std::string text;
+    for (int i = 0; i < 5000; ++i) text += "line " + std::to_string(i % 97) + " of the manual\r\n";
+    return text;
+}
+
 // A project with payload files, another top-level folder, and program files
 // whose names exercise byte order, folders, an empty file and a 1252 name.
 fs::path makeProject(const fs::path& root, const std::string& setupIni = "[Settings]\r\nProgExe=Tool.exe\r\n") {
@@ -91,6 +98,7 @@ fs::path makeProject(const fs::path& root, const std::string& setupIni = "[Setti
     writeFile(p / "files" / "caf\xC3\xA9.txt", "caf\xC3\xA9");
     writeFile(p / "files" / "docs" / "deep" / "notes.txt", "deep file", kFeb2001);
     writeFile(p / "files" / "docs" / "empty.txt", "", kFeb2001);
+    writeFile(p / "files" / "docs" / "big.txt", bigText());
     fs::last_write_time(p / "files" / "docs", fileTimeFromFileTime(kY2000));
     return p;
 }
@@ -143,7 +151,7 @@ BuildOptions optionsFor(const fs::path& project, const fs::path& output, const f
 
 const std::vector<std::string> kProgramOrder = {
     "Tool.exe", "a-b.txt", "a.txt", "a\\", "a\\inner.txt", "caf\xE9.txt",
-    "docs\\", "docs\\deep\\", "docs\\deep\\notes.txt", "docs\\empty.txt",
+    "docs\\", "docs\\big.txt", "docs\\deep\\", "docs\\deep\\notes.txt", "docs\\empty.txt",
 };
 
 // ---------------------------------------------------------------- build
@@ -188,7 +196,11 @@ TEST(QbmakeBuild, PayloadAndProgramPackReadBack) {
     EXPECT_EQ(program.entry("docs\\empty.txt").lastWriteTime, kFeb2001);
     EXPECT_EQ(program.entry("Tool.exe").lastWriteTime, kDec2019);
     EXPECT_EQ(program.entry("docs\\").lastWriteTime, kY2000);
-    EXPECT_EQ(program.reader.totalUnpackedSize, kToolBytes.size() + 3 + 1 + 5 + 5 + 9);
+    EXPECT_EQ(program.reader.totalUnpackedSize, kToolBytes.size() + 3 + 1 + 5 + 5 + 9 + bigText().size());
+    // Compressed where that saves bytes; the program pack itself travels stored.
+    EXPECT_EQ(program.content("docs\\big.txt"), bigText());
+    EXPECT_LT(program.entry("docs\\big.txt").packedSize, bigText().size() / 4);
+    EXPECT_EQ(payload.entry("setup.pck").packedSize, payload.entry("setup.pck").unpackedSize);
 
     EXPECT_FALSE(fs::exists(tmp.path() / "out" / "Setup.exe.tmp"));
     EXPECT_FALSE(fs::exists(tmp.path() / "out" / "Setup.exe.pck.tmp"));
@@ -299,6 +311,9 @@ TEST(QbmakeBuild, RefusalsLeaveNoOutputBehind) {
          "\".exe\"", "out/Setup.EXE"},
         {"output inside the project",
          [](const fs::path& p, BuildOptions& o) { o.output = p / "Setup.exe"; }, "project folder", "project/Setup.exe"},
+        {"output folder missing",
+         [](const fs::path& p, BuildOptions& o) { o.output = p.parent_path() / "missing" / "Setup.exe"; },
+         "cannot create", "missing/Setup.exe"},
         {"unsupported code page", [](const fs::path&, BuildOptions& o) { o.codePage = 850; }, "850", ""},
     };
     for (const Case& c : cases) {

@@ -422,6 +422,11 @@ unsigned windowLogFor(size_t size, unsigned maxLog) {
     return log;
 }
 
+uint32_t hash2(const uint8_t* p, unsigned bits) {
+    uint32_t v = uint32_t(p[0]) | uint32_t(p[1]) << 8;
+    return (v * 2654435761u) >> (32 - bits);
+}
+
 uint32_t hash3(const uint8_t* p, unsigned bits) {
     uint32_t v = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16;
     return (v * 2654435761u) >> (32 - bits);
@@ -440,7 +445,8 @@ class ChainParser {
 public:
     ChainParser(const uint8_t* data, size_t size, const LevelParams& params)
         : data_(data), size_(size), p_(params), window_(size_t(1) << windowLogFor(size, params.windowLog)),
-          head3_(size_t(1) << kHashBits, 0), head2_(65536, 0), prev_(window_, 0) {}
+          hashBits_(std::min(windowLogFor(size, params.windowLog), kHashBits)), head3_(size_t(1) << hashBits_, 0),
+          head2_(size_t(1) << hashBits_, 0), prev_(window_, 0) {}
 
     // Parses [start, end) given the writer's state at start.
     void parse(size_t start, size_t end, uint32_t lastIndex, unsigned indexBase, std::vector<Token>& tokens) {
@@ -465,10 +471,10 @@ public:
                     cur = next;
                     continue;
                 }
-                take(cur, pos, tokens);
+                take(cur, tokens);
                 for (size_t q = pos + 2; q < pos + cur.length; ++q) insert(q);
             } else {
-                take(cur, pos, tokens);
+                take(cur, tokens);
                 for (size_t q = pos + 1; q < pos + cur.length; ++q) insert(q);
             }
             pos += cur.length;
@@ -491,10 +497,10 @@ private:
 
     void insert(size_t pos) {
         if (size_ - pos < 3) return;
-        uint32_t h = hash3(data_ + pos, kHashBits);
+        uint32_t h = hash3(data_ + pos, hashBits_);
         prev_[pos & (window_ - 1)] = head3_[h];
         head3_[h] = uint32_t(pos + 1);
-        head2_[uint32_t(data_[pos]) | uint32_t(data_[pos + 1]) << 8] = uint32_t(pos + 1);
+        head2_[hash2(data_ + pos, hashBits_)] = uint32_t(pos + 1);
     }
 
     void consider(Choice& best, uint32_t distance, uint32_t length) {
@@ -512,12 +518,12 @@ private:
         const uint8_t* cur = data_ + pos;
         if (lastIndex_ <= pos) consider(best, lastIndex_, uint32_t(matchLength(cur, cur - lastIndex_, limit)));
         if (size_ - pos >= 3) {
-            uint32_t c2 = head2_[uint32_t(cur[0]) | uint32_t(cur[1]) << 8];
+            uint32_t c2 = head2_[hash2(cur, hashBits_)];
             if (c2 != 0 && pos + 1 - c2 <= kMaxShortDistance) {
                 uint32_t d = uint32_t(pos + 1 - c2);
                 consider(best, d, uint32_t(matchLength(cur, cur - d, std::min<size_t>(limit, 5))));
             }
-            uint32_t candidate = head3_[hash3(cur, kHashBits)];
+            uint32_t candidate = head3_[hash3(cur, hashBits_)];
             for (unsigned depth = p_.depth; candidate != 0 && depth > 0; --depth) {
                 size_t d = pos + 1 - candidate;
                 if (d >= window_) break;
@@ -542,7 +548,7 @@ private:
         }
     }
 
-    void take(const Choice& c, size_t pos, std::vector<Token>& tokens) {
+    void take(const Choice& c, std::vector<Token>& tokens) {
         if (c.distance == lastIndex_) {
             tokens.push_back({TokenKind::Repeat, c.length, c.distance});
         } else {
@@ -555,8 +561,9 @@ private:
     size_t size_;
     LevelParams p_;
     size_t window_;                // matches reach back less than this
+    unsigned hashBits_;            // size of the hash tables
     std::vector<uint32_t> head3_;  // last position + 1 per 3-byte hash
-    std::vector<uint32_t> head2_;  // last position + 1 per 2-byte value
+    std::vector<uint32_t> head2_;  // last position + 1 per 2-byte hash
     std::vector<uint32_t> prev_;   // earlier position + 1 with the same hash, per window slot
     uint32_t lastIndex_ = 1;
     unsigned indexBase_ = kInitialIndexBase;
@@ -578,8 +585,9 @@ class TreeFinder {
 public:
     TreeFinder(const uint8_t* data, size_t size, const LevelParams& params)
         : data_(data), size_(size), windowLog_(windowLogFor(size, params.windowLog)), window_(uint32_t(1) << windowLog_),
-          depth_(params.depth), nice_(params.niceLength), hash4Bits_(std::min(windowLog_, 20u)), head2_(65536, 0),
-          head3_(size_t(1) << kHash3Bits, 0), head4_(size_t(1) << hash4Bits_, 0), tree_(size_t(2) << windowLog_, 0) {}
+          depth_(params.depth), nice_(params.niceLength), hash4Bits_(std::min(windowLog_, 20u)),
+          hash3Bits_(std::min(windowLog_, 16u)), head2_(size_t(1) << hash3Bits_, 0), head3_(size_t(1) << hash3Bits_, 0),
+          head4_(size_t(1) << hash4Bits_, 0), tree_(size_t(2) << windowLog_, 0) {}
 
     // Matches at pos with increasing lengths; pos must follow the last one asked.
     void find(size_t pos, std::vector<MatchCandidate>& out) { walk(pos, &out); }
@@ -587,7 +595,6 @@ public:
     void skip(size_t pos) { walk(pos, nullptr); }
 
 private:
-    static constexpr unsigned kHash3Bits = 16;
 
     void walk(size_t pos, std::vector<MatchCandidate>* out) {
         size_t avail = size_ - pos;
@@ -595,8 +602,8 @@ private:
         const uint8_t* cur = data_ + pos;
         uint32_t lenLimit = uint32_t(std::min<size_t>(nice_, avail));
         uint32_t q = uint32_t(pos + 1);
-        uint32_t& h2 = head2_[uint32_t(cur[0]) | uint32_t(cur[1]) << 8];
-        uint32_t& h3 = head3_[hash3(cur, kHash3Bits)];
+        uint32_t& h2 = head2_[hash2(cur, hash3Bits_)];
+        uint32_t& h3 = head3_[hash3(cur, hash3Bits_)];
         uint32_t& h4 = head4_[hash4(cur, hash4Bits_)];
         uint32_t c2 = h2, c3 = h3, curMatch = h4;
         h2 = h3 = h4 = q;
@@ -660,7 +667,8 @@ private:
     unsigned depth_;      // tree nodes visited per position
     unsigned nice_;       // longest length looked for
     unsigned hash4Bits_;  // size of the root table
-    std::vector<uint32_t> head2_;  // last position per 2-byte value
+    unsigned hash3Bits_;  // size of the two- and three-byte tables
+    std::vector<uint32_t> head2_;  // last position per 2-byte hash
     std::vector<uint32_t> head3_;  // last position per 3-byte hash
     std::vector<uint32_t> head4_;  // tree root per 4-byte hash
     std::vector<uint32_t> tree_;   // two children per window slot
@@ -709,7 +717,10 @@ void collectMatches(TreeFinder& finder, const uint8_t* data, size_t start, size_
             m.candidates[k - 1].distance = std::min(m.candidates[k - 1].distance, m.candidates[k].distance);
         }
         if (m.candidates.size() > base && m.candidates.back().length >= nice) {
-            m.forced[i] = m.candidates.back().length;
+            // A long match is taken whole: the finder stops at `nice`, the format does not.
+            MatchCandidate& longest = m.candidates.back();
+            longest.length = uint32_t(matchLength(data + pos, data + pos - longest.distance, room));
+            m.forced[i] = longest.length;
             skipUntil = i + m.forced[i];
         }
     }
@@ -753,8 +764,14 @@ public:
                 relax(i + 1, node.cost + literals.bits(pos, b), TokenKind::Literal, 1, 0, rep);
             }
             if (rep <= pos) {
-                size_t limit = std::min<size_t>(n - i, nice);
-                uint32_t len = uint32_t(matchLength(data + pos, data + pos - rep, limit));
+                uint32_t len = uint32_t(matchLength(data + pos, data + pos - rep, std::min<size_t>(n - i, nice)));
+                if (len == nice) {
+                    // As long as a forced match: taken whole, and the positions it covers are not expanded.
+                    len = uint32_t(matchLength(data + pos, data + pos - rep, n - i));
+                    relax(i + len, node.cost + repeatBits(len), TokenKind::Repeat, len, rep, rep);
+                    skipUntil = i + len;
+                    continue;
+                }
                 for (uint32_t l = 2; l <= len; ++l) {
                     relax(i + l, node.cost + repeatBits(l), TokenKind::Repeat, l, rep, rep);
                 }
@@ -792,7 +809,7 @@ private:
 
     void relax(size_t at, uint32_t cost, TokenKind kind, uint32_t length, uint32_t distance, uint32_t rep) {
         Node& n = nodes_[at];
-        if (cost < n.cost) n = {cost, length, distance, rep, kind};
+        if (cost <= n.cost) n = {cost, length, distance, rep, kind};  // on ties, the last token starts later
     }
 
     std::vector<Node> nodes_;
@@ -898,7 +915,7 @@ void encodeOptimal(const uint8_t* data, size_t size, const LevelParams& params, 
 }  // namespace
 
 std::vector<uint8_t> encodeBlock(const uint8_t* data, size_t size, int level) {
-    if (uint64_t(size) > 0xFFFFFFFFu) return {};
+    if (size != uint32_t(size)) return {};  // beyond the header's 32-bit unpacked size
     const LevelParams& params = kLevels[std::clamp(level, kFastestLevel, kBestLevel) - 1];
     std::vector<uint8_t> out;
     out.reserve(kBlockHeaderSize + size / 2 + 64);

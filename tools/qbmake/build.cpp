@@ -122,11 +122,13 @@ bool addSourceEntry(PackWriter& writer, const SourceEntry& source, std::string& 
     return true;
 }
 
-// Writes the program pack (dataStart 0) to `path`.
-bool writeProgramPack(const std::vector<SourceEntry>& entries, const fs::path& path, std::string& error) {
+// Writes the program pack (dataStart 0) to `path`; messages name `shown`, the
+// file the user asked for, rather than its temporary name.
+bool writeProgramPack(const std::vector<SourceEntry>& entries, const fs::path& path, const fs::path& shown,
+                      std::string& error) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out) {
-        error = describe(path, "cannot create");
+        error = describe(shown, "cannot create");
         return false;
     }
     PackWriter writer;
@@ -134,7 +136,7 @@ bool writeProgramPack(const std::vector<SourceEntry>& entries, const fs::path& p
     for (const SourceEntry& source : entries)
         if (!addSourceEntry(writer, source, error)) return false;
     if (!finishPack(writer, error)) {
-        error = describe(path, error);
+        error = describe(shown, error);
         return false;
     }
     return true;
@@ -159,10 +161,10 @@ SourceEntry programPackEntry(const std::vector<SourceEntry>& program, const fs::
 
 // Writes the installer: the stub, then the payload pack.
 bool writeInstaller(const std::string& stub, const std::vector<SourceEntry>& payload, const SourceEntry* programPack,
-                    const fs::path& path, std::string& error) {
+                    const fs::path& path, const fs::path& shown, std::string& error) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out || !out.write(stub.data(), std::streamsize(stub.size()))) {
-        error = describe(path, "cannot create");
+        error = describe(shown, "cannot create");
         return false;
     }
     PackWriter writer;
@@ -173,7 +175,7 @@ bool writeInstaller(const std::string& stub, const std::vector<SourceEntry>& pay
         if (!programPackDone && (i == payload.size() || programPack->name < payload[i].name)) {
             std::ifstream in(programPack->path, std::ios::binary);
             if (!addStoredCopy(writer, programPack->name, programPack->times, in, programPack->size, error)) {
-                error = describe(path, error);
+                error = describe(shown, error);
                 return false;
             }
             programPackDone = true;
@@ -181,7 +183,7 @@ bool writeInstaller(const std::string& stub, const std::vector<SourceEntry>& pay
         if (i < payload.size() && !addSourceEntry(writer, payload[i], error)) return false;
     }
     if (!finishPack(writer, error)) {
-        error = describe(path, error);
+        error = describe(shown, error);
         return false;
     }
     return true;
@@ -260,14 +262,15 @@ bool buildInstaller(const BuildOptions& options, std::string& error) {
     temporary.paths = {packTemporary, outputTemporary};
 
     say(options, "writing program pack (" + std::to_string(program.size()) + " entries)");
-    if (!writeProgramPack(program, packTemporary, error)) return false;
+    if (!writeProgramPack(program, packTemporary, split ? packPath : options.output, error)) return false;
 
     say(options, "writing installer (" + std::to_string(payload.size() + (split ? 0 : 1)) + " payload entries)");
     FileTimes iniTimes;
     for (const SourceEntry& e : payload)
         if (e.name == "setup.ini") iniTimes = e.times;
     SourceEntry programPack = programPackEntry(program, packTemporary, iniTimes);
-    if (!writeInstaller(stub, payload, split ? nullptr : &programPack, outputTemporary, error)) return false;
+    if (!writeInstaller(stub, payload, split ? nullptr : &programPack, outputTemporary, options.output, error))
+        return false;
 
     if (split && !renameInto(packTemporary, packPath, error)) return false;
     if (!renameInto(outputTemporary, options.output, error)) return false;

@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "block_encoder.h"
+
 namespace {
 
 constexpr uint64_t kLargestOffset = std::numeric_limits<uint32_t>::max();
@@ -44,7 +46,13 @@ void startPack(PackWriter& writer, std::ostream& out, uint32_t dataStart) {
     writer.entries.clear();
 }
 
-std::vector<uint8_t> packBlock(const std::vector<uint8_t>& bytes) { return bytes; }
+std::vector<uint8_t> packBlock(const std::vector<uint8_t>& bytes) {
+    std::vector<uint8_t> block = encodeBlock(bytes.data(), bytes.size());
+    // Kept stored when the block saves nothing, which also keeps a block from
+    // ever being as long as its data (that length means "stored").
+    if (block.empty() || shouldStore(bytes.size(), block.size())) return bytes;
+    return block;
+}
 
 bool addFolderEntry(PackWriter& writer, const std::string& name, const FileTimes& times, std::string& error) {
     writer.entries.push_back(entryFor(writer, name, kEntryFolder, times));

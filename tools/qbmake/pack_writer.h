@@ -22,9 +22,8 @@ struct PackWriter {
 // Starts a pack on `out`, whose first `dataStart` bytes are already written.
 void startPack(PackWriter& writer, std::ostream& out, uint32_t dataStart);
 
-// The bytes an entry's content takes in the data area. This is where the
-// compressor goes; until it arrives every block is stored. A compressed
-// result must never be as long as the input (that length means "stored").
+// The bytes an entry's content (or the directory) takes in the data area: one
+// compressed block, or the bytes themselves when compressing saves nothing.
 std::vector<uint8_t> packBlock(const std::vector<uint8_t>& bytes);
 
 // Each of these returns false with `error` set when the pack cannot take the

@@ -16,20 +16,23 @@ if(QB_WIN32 AND NOT TARGET wine_fixture_registered)
   set_tests_properties(wine_down PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 120 ENVIRONMENT "${QB_WINE_ENV}")
 endif()
 
+# The Wine tests share one display, where windows take the keyboard focus and
+# tests type and click with real input, and one temporary folder, where the
+# end-to-end scripts look for what an installer made: they take turns.
+set(QB_WINE_LOCK RESOURCE_LOCK wine_display)
+
 # A Windows test program; the cross-compiling emulator (tests/harness/wine-run)
 # starts it in the run's prefix.
 function(qb_add_wine_test name target)
   # Naming the target (not its file) makes CMake start it through the emulator.
   add_test(NAME ${name} COMMAND ${target})
-  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600 ${QB_WINE_LOCK}
     ENVIRONMENT "${QB_WINE_ENV}")
 endfunction()
 
 # A shell script that drives Windows programs itself through tests/harness/wine-run.
-# These scripts look for the folders an installer made in the user's temporary
-# folder, so they take turns (RESOURCE_LOCK) rather than confuse each other.
 function(qb_add_wine_script_test name script)
   add_test(NAME ${name} COMMAND bash ${script})
-  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 900 RESOURCE_LOCK user_temp_folder
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 900 ${QB_WINE_LOCK}
     ENVIRONMENT "${QB_WINE_ENV};QB_WINE_FULL=${QB_WINE_FULL};QB_QBMAKE=${QB_NATIVE_QBMAKE};QB_INSTALL_EXE=$<TARGET_FILE:Install>;QB_PLANTED_DLL=$<$<TARGET_EXISTS:planted>:$<TARGET_FILE:planted>>")
 endfunction()

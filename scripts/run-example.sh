@@ -22,9 +22,8 @@ trap 'tests/harness/wine-down' EXIT
 echo "Making a private Wine prefix (a few minutes on a machine without 32-bit support) ..."
 tests/harness/wine-up
 . tests/harness/wine-env.sh
-temp_before="$(ls "$WINEPREFIX"/drive_c/users/*/Temp 2>/dev/null || true)"
 echo "Running HelloSetup.exe ..."
-QB_WINE_TIMEOUT=900 tests/harness/wine-run "$out/HelloSetup.exe"
+QB_WINE_TIMEOUT=900 tests/harness/wine-run "$out/HelloSetup.exe" /Q
 echo "exit code: $?"
 temp="$(echo "$WINEPREFIX"/drive_c/users/*/Temp)"
 for folder in "$temp"/\{*\}; do

@@ -12,4 +12,8 @@ for preset in native win64 win32; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
   ctest --preset "$preset" -j "$jobs"
+  if [ "$preset" = native ]; then
+    # A short bounded run of every fuzz target (clang with ASan and UBSan).
+    bash scripts/fuzz.sh "${QB_FUZZ_SECONDS:-20}"
+  fi
 done

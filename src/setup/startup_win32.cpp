@@ -6,6 +6,7 @@
 #include "../../res/resource_ids.h"
 #include "setup/command_line.h"
 #include "setup/installer_config_win32.h"
+#include "setup/wizard_run_win32.h"
 #include "system/files_win32.h"
 #include "system/privileges_win32.h"
 #include "wizard/language_win32.h"
@@ -122,8 +123,8 @@ void RunSetup(const std::string& parameters) {
     ReadStartupConfig();
     Setup.LanguageFile = chooseLanguageFile(Config.Language);
     loadLanguageFile(Setup.SetupTmpDir + Setup.LanguageFile, Config.Titel, Config.Version);
-    // The pre-install checks and the two run modes follow here as they are
-    // built; until then the run ends once the language is loaded.
+    // The pre-install checks come here, and the update mode for /Q.
+    if (!Setup.QuietMode) RunWizard();
 }
 
 void EndSetup() {

@@ -178,7 +178,8 @@ LRESULT CALLBACK linkProc(HWND link, UINT message, WPARAM wParam, LPARAM lParam)
         RECT area;
         GetClientRect(link, &area);
         FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
-        HGDIOBJ oldFont = SelectObject(dc, Wizard.Fonts[2] ? HGDIOBJ(Wizard.Fonts[2]) : GetStockObject(DEFAULT_GUI_FONT));
+        HGDIOBJ font = HGDIOBJ(GetWindowLongPtrA(link, GWLP_USERDATA));
+        HGDIOBJ oldFont = SelectObject(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, Wizard.LinkHovered ? homepageLinkColour : RGB(0, 0, 0));
         char buffer[1024] = {};
@@ -213,6 +214,12 @@ LRESULT CALLBACK linkProc(HWND link, UINT message, WPARAM wParam, LPARAM lParam)
             SendMessageA(GetParent(link), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(link), BN_CLICKED), LPARAM(link));
         return 0;
     }
+    case WM_SETFONT:
+        SetWindowLongPtrA(link, GWLP_USERDATA, LONG_PTR(wParam));
+        if (LOWORD(lParam)) InvalidateRect(link, nullptr, FALSE);
+        return 0;
+    case WM_GETFONT:
+        return LRESULT(GetWindowLongPtrA(link, GWLP_USERDATA));
     case WM_SETTEXT: {
         const LRESULT result = DefWindowProcA(link, message, wParam, lParam);
         InvalidateRect(link, nullptr, FALSE);

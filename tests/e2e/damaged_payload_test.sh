@@ -32,7 +32,7 @@ expect_error_box() {
   'setup.ini=[Info]' 'good.txt=kept' '..\evil1.txt=x' 'sub\..\..\evil2.txt=x' \
   'C:\evil3.txt=x' '\evil4.txt=x' 'ads.txt:stream=x' 'after.txt=still in step'
 before="$(guid_folders)"
-expect_error_box traversal "$work/traversal.exe"
+expect_error_box traversal "$work/traversal.exe" /Q
 folder="$(comm -13 <(echo "$before") <(guid_folders))"
 [ -n "$folder" ] || fail "traversal: no temporary folder"
 [ "$(cat "$temp/$folder/good.txt")" = kept ] || fail "traversal: good.txt not extracted"
@@ -46,7 +46,7 @@ pass "traversal: nothing written outside the temporary folder"
 "$QB_QBMAKE" build "$here/../fixtures/minimal-project" -o "$work/whole.exe" --stub "$QB_INSTALL_EXE" -q || fail "qbmake build"
 size=$(stat -c %s "$work/whole.exe")
 head -c $((size - 5)) "$work/whole.exe" > "$work/truncated.exe"
-expect_error_box truncated "$work/truncated.exe"
+expect_error_box truncated "$work/truncated.exe" /Q
 
 # A directory whose entry count claims more records than it holds.
 "$craft" "$QB_INSTALL_EXE" "$work/stored.exe" 'setup.ini=[Info]' 'a.txt=a'
@@ -57,4 +57,29 @@ unpacked, packed, start = struct.unpack_from('<III', data, len(data) - 16)
 struct.pack_into('<i', data, len(data) - 16 - packed, 100000)
 open(sys.argv[2], 'wb').write(data)
 PY
-expect_error_box badcount "$work/badcount.exe"
+expect_error_box badcount "$work/badcount.exe" /Q
+
+# A compressed entry whose block is damaged: the file is not written at all
+# (no half-decoded file is left behind), and the entries after it still are.
+proj="$work/blockproject"
+mkdir -p "$proj/files"
+printf '[Info]\r\nTitel=Damaged block\r\n' > "$proj/setup.ini"
+for i in $(seq 1 2000); do echo "line $i of a text that compresses well"; done > "$proj/aaa.txt"
+printf 'program' > "$proj/files/Tool.exe"
+"$QB_QBMAKE" build "$proj" -o "$work/block.exe" --stub "$QB_INSTALL_EXE" -q || fail "qbmake build"
+# aaa.txt comes first, so its block starts right behind the stub; damage it in the middle.
+stub_size=$(stat -c %s "$QB_INSTALL_EXE")
+python3 - "$work/block.exe" "$((stub_size + 200))" <<'PY'
+import sys
+path, at = sys.argv[1], int(sys.argv[2])
+data = bytearray(open(path, 'rb').read())
+data[at] ^= 0x5A
+open(path, 'wb').write(data)
+PY
+before="$(guid_folders)"
+expect_error_box badblock "$work/block.exe" /Q
+folder="$(comm -13 <(echo "$before") <(guid_folders))"
+[ -n "$folder" ] || fail "badblock: no temporary folder"
+[ ! -e "$temp/$folder/aaa.txt" ] || fail "badblock: the damaged file was written"
+[ -s "$temp/$folder/setup.ini" ] && [ -s "$temp/$folder/setup.pck" ] || fail "badblock: the entries after it were not written"
+pass "badblock: damaged entry not written, the others are"

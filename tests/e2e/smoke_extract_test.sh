@@ -17,7 +17,8 @@ touch -d '2019-12-31 23:59:58 UTC' "$proj/splash.bmp" "$proj/empty.txt"
 
 "$QB_QBMAKE" build "$proj" -o "$work/Setup.exe" --stub "$QB_INSTALL_EXE" -q || fail "qbmake build"
 
-folder="$(run_installer "$work/Setup.exe")"
+# /Q: the update mode, so that no wizard waits for a user.
+folder="$(run_installer "$work/Setup.exe" /Q)"
 [ "$(printf '%s\n' "$folder" | grep -c .)" = 1 ] || fail "expected one new GUID folder, got: '$folder'"
 tmp="$(temp_root)/$folder"
 pass "payload unpacked into $folder"
@@ -34,7 +35,7 @@ grep -q 'docs\\deep\\notes.txt' "$work/pck.txt" || fail "program pack lacks docs
 pass "the program pack travels in the payload"
 
 if [ "${QB_WINE_FULL:-OFF}" = ON ]; then
-  second="$(run_installer "$work/Setup.exe")"
+  second="$(run_installer "$work/Setup.exe" /Q)"
   [ -n "$second" ] && [ "$second" != "$folder" ] || fail "a second run must use a new folder"
   pass "a second run uses its own folder"
 fi

@@ -7,7 +7,6 @@
 . "$(dirname "$0")/lib.sh"
 
 export QB_WINE_TIMEOUT=180
-export LC_ALL=en_US.UTF-8  # the user's language picks English.lng from the two
 
 project="$work/project"
 mkdir -p "$project/files"
@@ -16,7 +15,7 @@ cat > "$project/setup.ini" <<'INI'
 [Settings]
 Language=English.lng#9|Deutsch.lng#7|
 ProgExe=Tool.exe
-DefaultDir=%ProgramFiles%\Wizard Demo
+DefaultDir=%ProgramFiles%Wizard Demo
 [Info]
 Titel=Wizard Demo
 Version=1.0
@@ -44,7 +43,7 @@ Cancel=Abbrechen
 LNG
 printf 'LICENCE AGREEMENT\r\n\r\nThis demonstration licence is long enough to show that its lines wrap at the width of the text box instead of running off to the right, which is what a reader expects of a licence text.\r\n' > "$project/licence.txt"
 printf '{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 {\\b Read me} first.\\par Plain and {\\i italic} text.\\par}' > "$project/readme.rtf"
-convert -size 130x300 gradient:'#1e4d8c-#9fc4ee' -fill white -pointsize 20 -gravity north -annotate +0+20 'Demo' BMP3:"$project/splash.bmp"
+convert -size 130x300 gradient:'#1e4d8c-#9fc4ee' -fill '#f0f4fa' -draw 'rectangle 20,40 110,44' BMP3:"$project/splash.bmp"
 convert -size 32x32 xc:none -fill '#d04020' -draw 'circle 16,16 16,3' "$project/header.ico"
 
 installer="$work/WizardDemo.exe"
@@ -56,7 +55,8 @@ app_key='HKCU\Software\Wine\AppDefaults\WizardDemo.exe'
 timeout -k 5 60 /usr/lib/wine/wine64 reg add "$app_key\X11 Driver" /v Decorated /d N /f > /dev/null 2>&1 || true
 
 before="$(guid_folders)"
-"$harness/wine-run" "$installer" > "$work/installer.log" 2>&1 &
+# The user's language (English) picks English.lng from the two.
+LC_ALL=en_US.UTF-8 "$harness/wine-run" "$installer" > "$work/installer.log" 2>&1 &
 program=$!
 cleanup() {
   kill "$program" 2>/dev/null || true

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -207,6 +208,28 @@ TEST(QbmakeBuild, PayloadAndProgramPackReadBack) {
     EXPECT_EQ(std::distance(fs::directory_iterator(out.parent_path()), fs::directory_iterator()), 1);
 }
 
+TEST(QbmakeBuild, LevelsTradeSizeAndLevelZeroStores) {
+    TempFolder tmp;
+    fs::path project = makeProject(tmp.path());
+    writeFile(tmp.path() / "Install.exe", fakeStub());
+    std::map<int, size_t> bigPacked;
+    for (int level : {0, 1, 9}) {
+        BuildOptions o = optionsFor(project, tmp.path() / ("L" + std::to_string(level) + ".exe"), tmp.path() / "Install.exe");
+        o.level = level;
+        std::string error;
+        ASSERT_TRUE(buildInstaller(o, error)) << error;
+        ReadBack payload(readFile(o.output));
+        ASSERT_TRUE(payload.opened);
+        ReadBack program(payload.content("setup.pck"));
+        ASSERT_TRUE(program.extracted) << "level " << level;
+        EXPECT_EQ(program.content("docs\\big.txt"), bigText()) << "level " << level;
+        bigPacked[level] = program.entry("docs\\big.txt").packedSize;
+    }
+    EXPECT_EQ(bigPacked[0], bigText().size()) << "level 0 stores";
+    EXPECT_LT(bigPacked[1], bigText().size());
+    EXPECT_LE(bigPacked[9], bigPacked[1]);
+}
+
 TEST(QbmakeBuild, SameProjectSameBytes) {
     TempFolder tmp;
     fs::path project = makeProject(tmp.path());
@@ -364,6 +387,8 @@ TEST(QbmakeCommandLine, UsageErrors) {
         {"build", "p", "q", "-o", "x.exe"},
         {"build", "p", "-o", "x.exe", "--codepage", "abc"},
         {"build", "p", "-o", "x.exe", "--stub"},
+        {"build", "p", "-o", "x.exe", "--level", "10"},
+        {"build", "p", "-o", "x.exe", "--level", "fast"},
         {"list"},
         {"list", "a", "b"},
     };

@@ -39,26 +39,6 @@ std::string runChooser(const std::string& list, std::function<void(HWND)> drive)
     return result;
 }
 
-std::string windowText(HWND window) {
-    char buffer[256] = {};
-    GetWindowTextA(window, buffer, sizeof buffer);
-    return buffer;
-}
-
-std::string className(HWND window) {
-    char buffer[256] = {};
-    GetClassNameA(window, buffer, sizeof buffer);
-    return buffer;
-}
-
-// A control's rectangle in its parent's client coordinates.
-RECT placeOf(HWND control) {
-    RECT r;
-    GetWindowRect(control, &r);
-    MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
 std::vector<std::string> comboItems(HWND combo) {
     std::vector<std::string> items;
     const LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
@@ -72,56 +52,6 @@ std::vector<std::string> comboItems(HWND combo) {
 
 // Presses a button the way a click does, from the driving thread.
 void click(HWND button) { SendMessageA(button, BM_CLICK, 0, 0); }
-
-// Writes the window's client area as it is on the screen to a BMP in the
-// build folder's screenshots, for a person to look at. (Wine leaves the frame
-// to a window manager, which the test display lacks; the end-to-end language
-// test shoots the whole window with a frame that Wine draws itself.)
-void saveScreenshot(HWND window, const char* name) {
-    const char* build = std::getenv("QB_BUILD_DIR");
-    if (!build) return;
-    // The build folder is a Linux path; Wine reaches the whole file system as Z:.
-    std::string folder = std::string("Z:") + build + "/screenshots/";
-    for (char& c : folder)
-        if (c == '/') c = '\\';
-    CreateDirectoryA(folder.c_str(), nullptr);
-
-    RECT client;
-    GetClientRect(window, &client);
-    const int width = client.right, height = client.bottom;
-    HDC source = GetDC(window);
-    HDC memory = CreateCompatibleDC(source);
-    HBITMAP bitmap = CreateCompatibleBitmap(source, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    const bool copied = BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
-    SelectObject(memory, old);
-
-    BITMAPINFOHEADER info = {};
-    info.biSize = sizeof info;
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biCompression = BI_RGB;
-    const DWORD rowBytes = DWORD((width * 3 + 3) & ~3);
-    std::string pixels(size_t(rowBytes) * height, '\0');
-    GetDIBits(memory, bitmap, 0, UINT(height), pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(window, source);
-
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;  // "BM"
-    file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = DWORD(file.bfOffBits + pixels.size());
-    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
-    bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
-    bytes += pixels;
-    const std::string path = folder + name + ".bmp";
-    writeFile(path, bytes);
-    EXPECT_TRUE(copied) << "screenshot of the chooser";
-    std::printf("screenshot: %s\n", path.c_str());
-}
 
 TEST(LanguageChooser, WindowAndControlsAsDescribed) {
     const std::string result = runChooser(twoLanguages, [](HWND window) {

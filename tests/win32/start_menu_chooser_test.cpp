@@ -44,26 +44,6 @@ HWND visibleChooser() {
 
 HWND errorBox() { return FindWindowA("#32770", errorTitle); }
 
-std::string windowText(HWND window) {
-    char buffer[256] = {};
-    GetWindowTextA(window, buffer, sizeof buffer);
-    return buffer;
-}
-
-std::string className(HWND window) {
-    char buffer[256] = {};
-    GetClassNameA(window, buffer, sizeof buffer);
-    return buffer;
-}
-
-// A control's rectangle in its parent's client coordinates.
-RECT placeOf(HWND control) {
-    RECT r;
-    GetWindowRect(control, &r);
-    MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
 HTREEITEM nextItem(HWND tree, UINT how, HTREEITEM from) {
     return reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(from)));
 }
@@ -128,55 +108,6 @@ bool selectPath(HWND tree, const std::string& path) {
         item = nextItem(tree, TVGN_CHILD, item);
     }
     return found && SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(found));
-}
-
-// Writes the window's client area as it is on the screen to a BMP in the
-// build folder's screenshots, for a person to look at. (Without a window
-// manager on the test display the frame is nobody's to draw.)
-void saveScreenshot(HWND window, const char* name) {
-    const char* build = std::getenv("QB_BUILD_DIR");
-    if (!build) return;
-    // The build folder is a Linux path; Wine reaches the whole file system as Z:.
-    std::string folder = std::string("Z:") + build + "/screenshots/";
-    for (char& c : folder)
-        if (c == '/') c = '\\';
-    CreateDirectoryA(folder.c_str(), nullptr);
-
-    RECT client;
-    GetClientRect(window, &client);
-    const int width = client.right, height = client.bottom;
-    HDC source = GetDC(window);
-    HDC memory = CreateCompatibleDC(source);
-    HBITMAP bitmap = CreateCompatibleBitmap(source, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    const bool copied = BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
-    SelectObject(memory, old);
-
-    BITMAPINFOHEADER info = {};
-    info.biSize = sizeof info;
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biCompression = BI_RGB;
-    const DWORD rowBytes = DWORD((width * 3 + 3) & ~3);
-    std::string pixels(size_t(rowBytes) * height, '\0');
-    GetDIBits(memory, bitmap, 0, UINT(height), pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(window, source);
-
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;  // "BM"
-    file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = DWORD(file.bfOffBits + pixels.size());
-    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
-    bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
-    bytes += pixels;
-    const std::string path = folder + name + ".bmp";
-    writeFile(path, bytes);
-    EXPECT_TRUE(copied) << "screenshot of the chooser";
-    std::printf("screenshot: %s\n", path.c_str());
 }
 
 // A plain top-level window standing in for the wizard.

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -86,4 +88,74 @@ inline bool fileTimes(const std::string& path, uint64_t& creation, uint64_t& las
     creation = (uint64_t(c.dwHighDateTime) << 32) | c.dwLowDateTime;
     lastWrite = (uint64_t(w.dwHighDateTime) << 32) | w.dwLowDateTime;
     return ok;
+}
+
+inline std::string windowText(HWND window) {
+    char buffer[256] = {};
+    GetWindowTextA(window, buffer, sizeof buffer);
+    return buffer;
+}
+
+inline std::string className(HWND window) {
+    char buffer[256] = {};
+    GetClassNameA(window, buffer, sizeof buffer);
+    return buffer;
+}
+
+// A control's rectangle in its parent's client coordinates.
+inline RECT placeOf(HWND control) {
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// Writes the window's client area as it is on the screen to a BMP in the build
+// folder's screenshots, for a person to look at. (Wine leaves the frame to a
+// window manager, which the test display lacks; the end-to-end tests shoot
+// whole windows with a frame that Wine draws itself.)
+inline void saveScreenshot(HWND window, const char* name) {
+    const char* build = std::getenv("QB_BUILD_DIR");
+    if (!build) return;
+    // The build folder is a Linux path; Wine reaches the whole file system as Z:.
+    std::string folder = std::string("Z:") + build + "/screenshots/";
+    for (char& c : folder)
+        if (c == '/') c = '\\';
+    CreateDirectoryA(folder.c_str(), nullptr);
+
+    RECT client;
+    GetClientRect(window, &client);
+    const int width = client.right, height = client.bottom;
+    HDC source = GetDC(window);
+    HDC memory = CreateCompatibleDC(source);
+    HBITMAP bitmap = CreateCompatibleBitmap(source, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    const bool copied = BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+
+    BITMAPINFOHEADER info = {};
+    info.biSize = sizeof info;
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
+    const DWORD rowBytes = DWORD((width * 3 + 3) & ~3);
+    std::string pixels(size_t(rowBytes) * height, '\0');
+    GetDIBits(memory, bitmap, 0, UINT(height), pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(window, source);
+
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;  // "BM"
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = DWORD(file.bfOffBits + pixels.size());
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+    bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
+    bytes += pixels;
+    const std::string path = folder + name + ".bmp";
+    writeFile(path, bytes);
+    EXPECT_TRUE(copied) << "screenshot " << name;
+    std::printf("screenshot: %s\n", path.c_str());
 }

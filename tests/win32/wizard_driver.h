@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "win32_test_support.h"
+
 struct ControlSearch {
     int id;      // the control number looked for
     HWND found;  // the control, once found
@@ -51,10 +53,3 @@ inline bool isEnabled(HWND control) { return control && IsWindowEnabled(control)
 
 inline bool isTicked(HWND control) { return SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
-// A control's rectangle in its parent's client coordinates.
-inline RECT placeOf(HWND control) {
-    RECT r;
-    GetWindowRect(control, &r);
-    MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}

@@ -125,14 +125,14 @@ bool addSourceEntry(PackWriter& writer, const SourceEntry& source, std::string& 
 // Writes the program pack (dataStart 0) to `path`; messages name `shown`, the
 // file the user asked for, rather than its temporary name.
 bool writeProgramPack(const std::vector<SourceEntry>& entries, const fs::path& path, const fs::path& shown,
-                      std::string& error) {
+                      int level, std::string& error) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out) {
         error = describe(shown, "cannot create");
         return false;
     }
     PackWriter writer;
-    startPack(writer, out, 0);
+    startPack(writer, out, 0, level);
     for (const SourceEntry& source : entries)
         if (!addSourceEntry(writer, source, error)) return false;
     if (!finishPack(writer, error)) {
@@ -161,14 +161,14 @@ SourceEntry programPackEntry(const std::vector<SourceEntry>& program, const fs::
 
 // Writes the installer: the stub, then the payload pack.
 bool writeInstaller(const std::string& stub, const std::vector<SourceEntry>& payload, const SourceEntry* programPack,
-                    const fs::path& path, const fs::path& shown, std::string& error) {
+                    const fs::path& path, const fs::path& shown, int level, std::string& error) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out || !out.write(stub.data(), std::streamsize(stub.size()))) {
         error = describe(shown, "cannot create");
         return false;
     }
     PackWriter writer;
-    startPack(writer, out, uint32_t(stub.size()));
+    startPack(writer, out, uint32_t(stub.size()), level);
     bool programPackDone = programPack == nullptr;
     for (size_t i = 0; i <= payload.size(); ++i) {
         // setup.pck takes its place in name order among the payload entries.
@@ -262,14 +262,14 @@ bool buildInstaller(const BuildOptions& options, std::string& error) {
     temporary.paths = {packTemporary, outputTemporary};
 
     say(options, "writing program pack (" + std::to_string(program.size()) + " entries)");
-    if (!writeProgramPack(program, packTemporary, split ? packPath : options.output, error)) return false;
+    if (!writeProgramPack(program, packTemporary, split ? packPath : options.output, options.level, error)) return false;
 
     say(options, "writing installer (" + std::to_string(payload.size() + (split ? 0 : 1)) + " payload entries)");
     FileTimes iniTimes;
     for (const SourceEntry& e : payload)
         if (e.name == "setup.ini") iniTimes = e.times;
     SourceEntry programPack = programPackEntry(program, packTemporary, iniTimes);
-    if (!writeInstaller(stub, payload, split ? nullptr : &programPack, outputTemporary, options.output, error))
+    if (!writeInstaller(stub, payload, split ? nullptr : &programPack, outputTemporary, options.output, options.level, error))
         return false;
 
     if (split && !renameInto(packTemporary, packPath, error)) return false;

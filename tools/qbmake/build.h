@@ -6,6 +6,8 @@
 // under a temporary name and renamed at the end.
 #pragma once
 
+#include "block_encoder.h"
+
 #include <filesystem>
 #include <ostream>
 #include <string>
@@ -17,6 +19,7 @@ struct BuildOptions {
     std::filesystem::path output;       // the installer to write
     std::filesystem::path stub;         // the Install.exe the payload is appended to
     int codePage = kDefaultCodePage;    // of the names in the packs
+    int level = kDefaultLevel;          // compression: 1 fastest .. 9 smallest, 0 stores
     std::ostream* progress = nullptr;   // one line per phase, or none when quiet
 };
 

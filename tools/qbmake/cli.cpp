@@ -8,7 +8,7 @@ namespace fs = std::filesystem;
 namespace {
 
 const char* const kUsage =
-    "usage: qbmake build PROJECT_DIR -o OUT.exe [--stub INSTALL_EXE] [--codepage 1252] [-q]\n"
+    "usage: qbmake build PROJECT_DIR -o OUT.exe [--stub INSTALL_EXE] [--level 0-9] [--codepage 1252] [-q]\n"
     "       qbmake list FILE\n"
     "\n"
     "build  makes an installer: the top level of PROJECT_DIR (setup.ini, language files,\n"
@@ -16,6 +16,7 @@ const char* const kUsage =
     "       program pack setup.pck; both are appended to a copy of Install.exe (by default\n"
     "       the one next to qbmake). With [Settings] Split=1 in setup.ini the program pack\n"
     "       is written next to OUT.exe as OUT.pkj instead.\n"
+    "       --level  compression: 9 smallest (the default), 1 fastest, 0 stores everything\n"
     "       -q  no progress lines\n"
     "list   shows the entries of an installer or a pack (and of the setup.pck inside an\n"
     "       installer).\n";
@@ -45,6 +46,10 @@ int runBuild(const std::vector<std::string>& args, const fs::path& selfPath, std
         } else if (a == "--stub" && hasValue) {
             options.stub = fs::path(args[++i]);
             haveStub = true;
+        } else if (a == "--level" && hasValue) {
+            const std::string& value = args[++i];
+            if (value.size() != 1 || value[0] < '0' || value[0] > '9') return usageError(err, "--level takes 0 to 9");
+            options.level = value[0] - '0';
         } else if (a == "--codepage" && hasValue) {
             const std::string& value = args[++i];
             if (value.empty() || value.size() > 5 || value.find_first_not_of("0123456789") != std::string::npos)

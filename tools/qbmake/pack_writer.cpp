@@ -39,15 +39,17 @@ bool writeBytes(PackWriter& writer, const void* data, size_t size, std::string& 
 
 }  // namespace
 
-void startPack(PackWriter& writer, std::ostream& out, uint32_t dataStart) {
+void startPack(PackWriter& writer, std::ostream& out, uint32_t dataStart, int level) {
     writer.out = &out;
+    writer.level = level;
     writer.dataStart = dataStart;
     writer.position = dataStart;
     writer.entries.clear();
 }
 
-std::vector<uint8_t> packBlock(const std::vector<uint8_t>& bytes) {
-    std::vector<uint8_t> block = encodeBlock(bytes.data(), bytes.size());
+std::vector<uint8_t> packBlock(const std::vector<uint8_t>& bytes, int level) {
+    if (level == 0) return bytes;
+    std::vector<uint8_t> block = encodeBlock(bytes.data(), bytes.size(), level);
     // Kept stored when the block saves nothing, which also keeps a block from
     // ever being as long as its data (that length means "stored").
     if (block.empty() || shouldStore(bytes.size(), block.size())) return bytes;
@@ -67,7 +69,7 @@ bool addFileEntry(PackWriter& writer, const std::string& name, const FileTimes& 
         return false;
     }
     // An empty file owns no data bytes; the reader reads none for it.
-    std::vector<uint8_t> packed = bytes.empty() ? bytes : packBlock(bytes);
+    std::vector<uint8_t> packed = bytes.empty() ? bytes : packBlock(bytes, writer.level);
     if (!roomFor(writer, packed.size(), error) || !writeBytes(writer, packed.data(), packed.size(), error))
         return false;
     e.unpackedSize = uint32_t(bytes.size());
@@ -97,7 +99,7 @@ bool addStoredCopy(PackWriter& writer, const std::string& name, const FileTimes&
 
 bool finishPack(PackWriter& writer, std::string& error) {
     std::vector<uint8_t> directory = serializeDirectory(writer.entries);
-    std::vector<uint8_t> block = packBlock(directory);
+    std::vector<uint8_t> block = packBlock(directory, writer.level);
     if (!roomFor(writer, block.size() + kPackTrailerSize, error)) return false;
     PackTrailer trailer;
     trailer.dirUnpackedSize = uint32_t(directory.size());

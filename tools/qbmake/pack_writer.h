@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "payload/file_system.h"
+#include "block_encoder.h"
 #include "payload/pack_format.h"
 
 struct PackWriter {
@@ -17,14 +18,16 @@ struct PackWriter {
     uint32_t dataStart = 0;          // bytes in front of the pack (the stub's size, or 0)
     uint64_t position = 0;           // absolute offset of the next data byte
     std::vector<PackEntry> entries;  // in the order written
+    int level = kDefaultLevel;       // compression level; 0 stores every block
 };
 
 // Starts a pack on `out`, whose first `dataStart` bytes are already written.
-void startPack(PackWriter& writer, std::ostream& out, uint32_t dataStart);
+void startPack(PackWriter& writer, std::ostream& out, uint32_t dataStart, int level = kDefaultLevel);
 
 // The bytes an entry's content (or the directory) takes in the data area: one
-// compressed block, or the bytes themselves when compressing saves nothing.
-std::vector<uint8_t> packBlock(const std::vector<uint8_t>& bytes);
+// compressed block, or the bytes themselves when compressing saves nothing or
+// `level` is 0.
+std::vector<uint8_t> packBlock(const std::vector<uint8_t>& bytes, int level = kDefaultLevel);
 
 // Each of these returns false with `error` set when the pack cannot take the
 // entry (the pack would reach 4 GiB) or the output cannot be written.

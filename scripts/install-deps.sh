@@ -12,6 +12,7 @@ packages=(
   googletest libbenchmark-dev zlib1g-dev xz-utils
   clang libclang-rt-14-dev llvm
   wine wine64 wine32:i386 xvfb xdotool x11-apps imagemagick procps
+  fonts-wine fonts-liberation fonts-dejavu-core
   qemu-user-static
   python3
 )

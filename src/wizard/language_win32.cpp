@@ -6,6 +6,7 @@
 
 #include "setup/startup_win32.h"
 #include "system/files_win32.h"
+#include "wizard/window_frame_win32.h"
 
 StringTable Strings;
 uint16_t LanguageNumber = 0;
@@ -53,17 +54,6 @@ LRESULT CALLBACK languageWindowProc(HWND window, UINT message, WPARAM wParam, LP
     }
 }
 
-bool registerLanguageWindow(HINSTANCE instance) {
-    WNDCLASSEXA windowClass = {};
-    if (GetClassInfoExA(instance, languageWindowClass, &windowClass)) return true;
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = languageWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = languageWindowClass;
-    return RegisterClassExA(&windowClass) != 0;
-}
 
 HWND createControl(HWND parent, const char* className, const char* title, DWORD style, int x, int y, int width,
                    int height, int id, HINSTANCE instance) {
@@ -77,22 +67,18 @@ HWND createControl(HWND parent, const char* className, const char* title, DWORD 
 
 std::string showLanguageChooser(const std::string& list) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    if (!registerLanguageWindow(instance)) return std::string();
+    if (!registerDialogClass(instance, languageWindowClass, languageWindowProc)) return std::string();
 
     ChooserState state;
     state.entries = languageEntries(list);
 
     // A caption bar without system menu, so there is no close box either.
     const DWORD style = WS_OVERLAPPED | WS_CAPTION;
-    RECT frame = {0, 0, 140, 55};
-    AdjustWindowRect(&frame, style, FALSE);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    const RECT frame = centredWindowFrame(140, 55, style);
 
     // Hidden until its controls exist, so it never shows half built.
-    HWND window = CreateWindowExA(0, languageWindowClass, languageWindowTitle, style, x, y, width, height, nullptr,
+    HWND window = CreateWindowExA(0, languageWindowClass, languageWindowTitle, style, frame.left, frame.top,
+                                  frame.right - frame.left, frame.bottom - frame.top, nullptr,
                                   nullptr, instance, &state);
     if (!window) return std::string();
 

@@ -7,6 +7,7 @@
 
 #include "system/folders_win32.h"
 #include "wizard/language_win32.h"
+#include "wizard/window_frame_win32.h"
 
 namespace {
 
@@ -152,17 +153,6 @@ LRESULT CALLBACK startMenuWindowProc(HWND window, UINT message, WPARAM wParam, L
     }
 }
 
-bool registerStartMenuWindow(HINSTANCE instance) {
-    WNDCLASSEXA windowClass = {};
-    if (GetClassInfoExA(instance, startMenuWindowClass, &windowClass)) return true;
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = startMenuWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = startMenuWindowClass;
-    return RegisterClassExA(&windowClass) != 0;
-}
 
 HWND createControl(HWND parent, DWORD exStyle, const char* className, const std::string& title, DWORD style, int x,
                    int y, int width, int height, int id, HINSTANCE instance) {
@@ -197,7 +187,7 @@ std::string showStartMenuChooser(HWND wizard, const std::string& startMenuFieldT
     INITCOMMONCONTROLSEX commonControls = {sizeof commonControls, ICC_TREEVIEW_CLASSES};
     InitCommonControlsEx(&commonControls);
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    if (!registerStartMenuWindow(instance)) return std::string();
+    if (!registerDialogClass(instance, startMenuWindowClass, startMenuWindowProc)) return std::string();
 
     ChooserState state;
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;

@@ -10,6 +10,7 @@
 #include "system/folders_win32.h"
 #include "wizard/language_win32.h"
 #include "wizard/navigation.h"
+#include "wizard/window_frame_win32.h"
 
 WizardWindow Wizard;
 
@@ -361,12 +362,10 @@ HWND buildWizardWindow(const std::string& titleText) {
 
     // A caption only: no system menu, so no close, minimise or maximise box.
     const DWORD style = WS_OVERLAPPED | WS_CAPTION;
-    RECT frame = {0, 0, wizardClientWidth, wizardClientHeight};
-    AdjustWindowRect(&frame, style, FALSE);
-    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-    const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-    Wizard.Window = CreateWindowExA(WS_EX_CONTROLPARENT, wizardClass, wizardCaption(titleText).c_str(), style, x, y,
-                                    width, height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    const RECT frame = centredWindowFrame(wizardClientWidth, wizardClientHeight, style);
+    Wizard.Window = CreateWindowExA(WS_EX_CONTROLPARENT, wizardClass, wizardCaption(titleText).c_str(), style,
+                                    frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top,
+                                    nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     if (!Wizard.Window) return nullptr;
 
     for (const ControlSpec& spec : controlTable) {

@@ -101,20 +101,7 @@ std::string showLanguageChooser(const std::string& list) {
     SetForegroundWindow(window);
     SetFocus(combo);
 
-    MSG msg;
-    while (!state.done) {
-        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-        if (got <= 0) {
-            // A quit request belongs to the main loop: hand it back and end here.
-            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
-            break;
-        }
-        // Gives the window the dialog keys: Tab, arrows, Enter for OK.
-        if (!IsDialogMessageA(window, &msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-    }
+    runDialogLoop(window, state.done);
     if (IsWindow(window)) DestroyWindow(window);
     return state.result;
 }

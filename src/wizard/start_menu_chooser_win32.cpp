@@ -232,20 +232,7 @@ std::string showStartMenuChooser(HWND wizard, const std::string& startMenuFieldT
     SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET,
                  reinterpret_cast<LPARAM>(preselected >= 0 ? treeItemAt(tree, preselected) : nullptr));
 
-    MSG msg;
-    while (!state.done) {
-        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-        if (got <= 0) {
-            // A quit request belongs to the main loop: hand it back and end here.
-            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
-            break;
-        }
-        // Gives the window the dialog keys: Tab, arrows, Enter for Apply, Escape to close.
-        if (!IsDialogMessageA(window, &msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-    }
+    runDialogLoop(window, state.done);
     // Enabled before the chooser goes, so that the wizard becomes the active window again.
     if (wizard) EnableWindow(wizard, TRUE);
     if (IsWindow(window)) DestroyWindow(window);

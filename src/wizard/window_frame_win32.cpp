@@ -19,3 +19,19 @@ RECT centredWindowFrame(int clientWidth, int clientHeight, DWORD style) {
     const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
     return RECT{x, y, x + width, y + height};
 }
+
+void runDialogLoop(HWND window, const bool& done) {
+    MSG msg;
+    while (!done) {
+        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        // Tab, arrows, Enter for the default button.
+        if (!IsDialogMessageA(window, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+}
